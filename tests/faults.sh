@@ -1,0 +1,39 @@
+#!/bin/sh
+# Hostile and huge inputs: every run must end by itself with valid JSON or
+# one diagnostic line, never a signal, a hang or runaway memory.
+# usage: faults.sh TRELVIN CHECK_PY
+bin=$1 check=$2
+tmp=$(mktemp -d) || exit 1
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp" || exit 1
+fails=0
+
+# A million levels must stop at the generator's depth limit, not exhaust
+# the stack or memory first.
+python3 -c "print('[' * 1000000)" >deep_flow.yaml
+python3 -c "print('- ' * 1000000 + 'x')" >deep_block.yaml
+python3 -c "print('{a: ' * 1000000)" >deep_map.yaml
+# One scalar of 100 MB, and an endless plain scalar cut short.
+python3 -c "
+import sys
+sys.stdout.write('\"')
+for _ in range(100): sys.stdout.write('a' * 1048576)
+sys.stdout.write('\"\n')" >big_scalar.yaml
+yes | head -c 20000000 >yes.yaml
+# A FIFO as the named file reads like any other input.
+mkfifo fifo.yaml
+printf 'from: fifo\n' >fifo.yaml &
+
+python3 "$check" "$bin" *.yaml || fails=1
+wait
+
+for f in deep_flow deep_block deep_map; do
+	"$bin" $f.yaml >/dev/null 2>err
+	if [ $? != 1 ] || [ "$(cat err)" != 'trelvin: failed to emit value' ]; then
+		echo "FAIL $f: $(cat err)"
+		fails=1
+	fi
+done
+size=$("$bin" big_scalar.yaml | wc -c)
+[ "$size" = $((100 * 1048576 + 3)) ] || { echo "FAIL big_scalar: $size bytes out"; fails=1; }
+exit $fails
