@@ -1,0 +1,21 @@
+#!/bin/sh
+# The man page must lint clean and list every message the program prints.
+# usage: doc.sh SOURCE_DIR
+top=$1
+man=$top/doc/trelvin.1
+fails=0
+# Cross-references are checked against the pages this machine happens to
+# have installed; that says nothing about the page itself.
+lint=$(mandoc -T lint "$man" 2>&1 | grep -v -e 'mandoc\.db' -e 'referenced manual not found')
+[ -z "$lint" ] || { echo "$lint"; fails=1; }
+mandoc -T utf8 "$man" >/dev/null || fails=1
+# Messages as written in the code, up to their first conversion.
+msgs=$(grep -ho -e '"trelvin: [^"]*"' -e '"usage: [^"]*"' "$top"/src/*.cpp |
+	sed -e 's/^"//' -e 's/\\n"$//' -e 's/%.*//')
+[ -n "$msgs" ] || { echo "no messages found in the source"; exit 1; }
+echo "$msgs" | {
+	while IFS= read -r msg; do
+		grep -qF "\"$msg" "$man" || { echo "not in the man page: $msg"; fails=1; }
+	done
+	exit $fails
+}
