@@ -9,9 +9,38 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <stdio_ext.h>
+
 namespace {
 
 [[noreturn]] __attribute__((format(printf, 1, 2)))
+void die(const char *fmt, ...);
+[[noreturn]] void die_write();
+void print_cb(void *ctx, const char *buf, size_t len);
+void convert(FILE *in);
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+	FILE *in = stdin;
+
+	if (argc > 2 || (argc == 2 && argv[1][0] == '-'))
+		die("usage: trelvin [filename]\n");
+	if (argc == 2 && !(in = std::fopen(argv[1], "r")))
+		die("trelvin: %s\n", std::strerror(errno));
+	// One thread only, so stdio's per-call locking is pure cost, and yajl
+	// writes output in many small chunks.
+	__fsetlocking(stdout, FSETLOCKING_BYCALLER);
+	convert(in);
+	// Output that cannot be written must not pass for success.
+	if (std::fclose(stdout) != 0)
+		die_write();
+	return 0;
+}
+
+namespace {
+
 void die(const char *fmt, ...)
 {
 	va_list ap;
@@ -22,7 +51,7 @@ void die(const char *fmt, ...)
 	std::exit(1);
 }
 
-[[noreturn]] void die_write()
+void die_write()
 {
 	die("trelvin: failed to write output: %s\n", std::strerror(errno));
 }
@@ -95,18 +124,3 @@ void convert(FILE *in)
 }
 
 } // namespace
-
-int main(int argc, char *argv[])
-{
-	FILE *in = stdin;
-
-	if (argc > 2 || (argc == 2 && argv[1][0] == '-'))
-		die("usage: trelvin [filename]\n");
-	if (argc == 2 && !(in = std::fopen(argv[1], "r")))
-		die("trelvin: %s\n", std::strerror(errno));
-	convert(in);
-	// Output that cannot be written must not pass for success.
-	if (std::fclose(stdout) != 0)
-		die_write();
-	return 0;
-}
