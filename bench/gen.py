@@ -19,7 +19,7 @@ def records(rng):
         "  metadata:\n"
         f"    name: {name}\n"
         "    labels: {app: %s, tier: backend, track: stable}\n"
-        "  spec:\n"
+        "  body:\n"
         f"    replicas: {rng.randrange(1, 9)}\n"
         "    paused: false\n"
         "    template:\n"
