@@ -51,7 +51,11 @@ if [ "$(id -u)" != 0 ]; then
 fi
 
 # A failed write must never pass for success.
-to='>/dev/full' expect '/dev/full' 1 'trelvin: failed to write output: No space left on device' "$cases/typing.yaml"
+if [ -c /dev/full ]; then
+	to='>/dev/full' expect '/dev/full' 1 'trelvin: failed to write output: No space left on device' "$cases/typing.yaml"
+else
+	echo "skipped /dev/full: this system has no such device"
+fi
 to='>&-' expect 'closed stdout' 1 'trelvin: failed to write output: Bad file descriptor' "$cases/typing.yaml"
 
 # A reader that stops early must stop us too, even on endless input: by
