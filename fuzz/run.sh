@@ -7,8 +7,10 @@
 # and libyaml's own examples.  Installs what it needs (as root or through
 # sudo) and keeps sources and builds in build-fuzz/.
 # usage: fuzz/run.sh SECONDS [OUTDIR]
-# Replay findings with fuzz/check.py; minimise the queue into fuzz/corpus
-# with: afl-cmin -i OUTDIR/main/queue -o NEWDIR -- build-fuzz/plain/trelvin @@
+# Replay findings with fuzz/check.py.  To renew fuzz/corpus, copy both
+# queues into one folder outside /tmp (afl-cmin refuses it) and run
+#   afl-cmin -i ALL -o NEW -- build-fuzz/plain/trelvin @@
+# its edge coverage: afl-showmap -C -i fuzz/corpus -o /dev/null -- build-fuzz/plain/trelvin @@
 set -eu
 seconds=${1:?usage: fuzz/run.sh SECONDS [OUTDIR]}
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -82,4 +84,7 @@ fuzz -M main plain -c "$work/cmplog/trelvin" >"$out/main.log" 2>&1 &
 sleep 5
 fuzz -S asan asan >"$out/asan.log" 2>&1
 wait
-afl-whatsup -s "$out"
+for stats in "$out"/*/fuzzer_stats; do
+	echo "${stats%/fuzzer_stats}:"
+	grep -E '^(run_time|execs_done|execs_per_sec|corpus_count|edges_found|saved_crashes|saved_hangs) ' "$stats"
+done
