@@ -18,14 +18,11 @@ work=$top/build-fuzz
 out=${2:-$work/out}
 [ "$(id -u)" = 0 ] && S= || S=sudo
 
-for tool in afl-fuzz afl-clang-fast dpkg-source cmake make python3; do
-	command -v $tool >/dev/null || missing=1
-done
-if [ "${missing-}" ]; then
-	$S apt-get update
-	$S env DEBIAN_FRONTEND=noninteractive apt-get install -y \
-		--no-install-recommends afl++ dpkg-dev cmake make python3
-fi
+# libclang-rt-dev holds clang's sanitizer runtimes, which afl++ only
+# recommends.
+$S apt-get update
+$S env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+	afl++ libclang-rt-dev dpkg-dev cmake make python3
 
 # The exact source versions of the installed runtime libraries, from the
 # machine's own Debian sources with a deb-src entry added beside them.
