@@ -27,10 +27,10 @@ $S env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends
 # The exact source versions of the installed runtime libraries, from the
 # machine's own Debian sources with a deb-src entry added beside them.
 fetch() {
-	list=/etc/apt/sources.list.d/trelvin-src.sources
 	if ! apt-cache showsrc libyaml 2>/dev/null | grep -q '^Package:'; then
 		cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
-			sed 's/^Types: deb$/Types: deb-src/' | $S tee $list >/dev/null
+			sed 's/^Types: deb$/Types: deb-src/' |
+			$S tee /etc/apt/sources.list.d/trelvin-src.sources >/dev/null
 		sed -n 's/^deb /deb-src /p' /etc/apt/sources.list 2>/dev/null |
 			$S tee /etc/apt/sources.list.d/trelvin-src.list >/dev/null
 		$S apt-get update
