@@ -24,6 +24,9 @@ char out_buf[64 * 1024];
 void die(const char *fmt, ...);
 [[noreturn]] void die_write();
 void print_cb(void *ctx, const char *buf, size_t len);
+void *gen_malloc(void *ctx, size_t size);
+void *gen_realloc(void *ctx, void *ptr, size_t size);
+void gen_free(void *ctx, void *ptr);
 void convert(FILE *in);
 
 } // namespace
@@ -83,6 +86,33 @@ void print_cb(void *, const char *buf, size_t len)
 			die_write();
 }
 
+// yajl 2.1 allocates only inside yajl_gen_alloc (the handle, then an
+// output buffer that setting the print callback frees), and uses that
+// buffer without checking it: so memory running out here must end the
+// program before yajl sees a null pointer.
+void *gen_malloc(void *, size_t size)
+{
+	void *p = std::malloc(size);
+
+	if (!p)
+		die("trelvin: failed to initialize generator\n");
+	return p;
+}
+
+void *gen_realloc(void *, void *ptr, size_t size)
+{
+	void *p = std::realloc(ptr, size);
+
+	if (!p)
+		die("trelvin: failed to initialize generator\n");
+	return p;
+}
+
+void gen_free(void *, void *ptr)
+{
+	std::free(ptr);
+}
+
 // Mirrors each parse event as one generator call, until the end of the
 // stream; any failure ends the process.
 void convert(FILE *in)
@@ -90,11 +120,12 @@ void convert(FILE *in)
 	yaml_parser_t parser;
 	yaml_event_t event;
 	yajl_gen gen;
+	const yajl_alloc_funcs alloc = {gen_malloc, gen_realloc, gen_free, nullptr};
 
 	if (!yaml_parser_initialize(&parser))
 		die("trelvin: failed to initialize parser\n");
 	yaml_parser_set_input_file(&parser, in);
-	if (!(gen = yajl_gen_alloc(nullptr)))
+	if (!(gen = yajl_gen_alloc(&alloc)))
 		die("trelvin: failed to initialize generator\n");
 	// yajl keeps the indent pointer, so it must be a literal.
 	if (!yajl_gen_config(gen, yajl_gen_beautify, 1) ||
