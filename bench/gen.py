@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes a deterministic YAML workload of about SIZE megabytes to stdout.
 
 usage: gen.py SHAPE SIZE_MB

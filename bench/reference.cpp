@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reference programs that bound what a libyaml + yajl converter can do.
 // Built three ways:
 //   REF_PARSE    parse only: the libyaml event loop, nothing generated;

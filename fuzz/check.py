@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Checks what must hold for trelvin on any input at all.
 
 usage: check.py TRELVIN FILE...

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Fuzzes trelvin with AFL++ for a number of seconds on two cores, with
 # libyaml and yajl built from the Debian source packages users run and
 # instrumented too: a plain build leads (helped by a CmpLog build that

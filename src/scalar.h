@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef TRELVIN_SCALAR_H
 #define TRELVIN_SCALAR_H
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Command-line, input and output cases that golden files cannot express.
 bin=$1 cases=$2
 tmp=$(mktemp -d) || exit 1

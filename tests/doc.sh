@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The man page must lint clean and list every message the program prints.
 # usage: doc.sh SOURCE_DIR
 top=$1

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Hostile and huge inputs: every run must end by itself with valid JSON or
 # one diagnostic line, never a signal, a hang or runaway memory.
 # usage: faults.sh TRELVIN CHECK_PY

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Memory must not grow with the input: peak RSS converting 1 MB and 200 MB
 # of the same generated shape may differ by less than 1 MiB.
 # usage: memory.sh TRELVIN GEN_PY

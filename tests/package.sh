@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Installs into a scratch prefix and builds the Debian package, then runs
 # each installed binary on the example.
 # usage: package.sh BUILD_DIR CASES_DIR VERSION

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Runs one golden case, from a file argument and from standard input:
 # stdout must equal CASE.json byte for byte; where CASE.err exists the run
 # must fail with status 1 and that stderr, otherwise succeed silently.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """On a terminal, lines must show while the input is still open; a large
 block buffer on a terminal would hold them back until the input ends.
 
