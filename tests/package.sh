@@ -57,7 +57,7 @@ top=$(cache CMAKE_HOME_DIRECTORY)
 if git -C "$top" status --porcelain 2>/dev/null | grep -q .; then
 	echo "skipped the source tarball's file list: the tree has changes git does not track"
 elif git -C "$top" rev-parse 2>/dev/null; then
-	(cd "$src" && find . -type f | sed 's|^\./||' | sort) >"$tmp/packed"
+	(cd "$src" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/packed"
 	git -C "$top" ls-files | sort >"$tmp/tracked"
 	cmp -s "$tmp/packed" "$tmp/tracked" ||
 		fail "source tarball: $(diff "$tmp/tracked" "$tmp/packed" | grep '^[<>]' | head -5)"
