@@ -5,7 +5,7 @@
 # hardening-check content, and the same bytes when the source tarball is
 # built again in another directory.  Runs each installed binary on the
 # example.
-# usage: package.sh BUILD_DIR CASES_DIR VERSION DEB_ARCH [RUNNER]
+# usage: package.sh BUILD_DIR CASES_DIR VERSION DEB_ARCH [EMULATOR]
 build=$1 cases=$2 version=$3 arch=$4 runner=$5
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
@@ -43,7 +43,7 @@ tags=$(lintian --allow-root --tag-display-limit 0 "$tmp/$deb" 2>&1 | grep '^[EW]
 # Debian 12's C start files carry no control-flow marking, so no program
 # linked there can show it; every other protection must be present.
 for bin in "$build/trelvin" "$tmp/root/usr/bin/trelvin"; do
-	hardening-check --nocfprotection "$bin" >"$tmp/log" ||
+	hardening-check --nocfprotection "$bin" >"$tmp/log" 2>&1 ||
 		fail "hardening-check: $(cat "$tmp/log")"
 done
 
