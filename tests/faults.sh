@@ -4,6 +4,8 @@
 # one diagnostic line, never a signal, a hang or runaway memory.
 # usage: faults.sh TRELVIN CHECK_PY
 bin=$1 check=$2
+here=$(dirname "$0")
+. "$here/limit.sh"
 tmp=$(mktemp -d) || exit 1
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp" || exit 1
@@ -20,13 +22,15 @@ import sys
 sys.stdout.write('\"')
 for _ in range(100): sys.stdout.write('a' * 1048576)
 sys.stdout.write('\"\n')" >big_scalar.yaml
-yes | head -c 20000000 >yes.yaml
-# A FIFO as the named file reads like any other input.
+python3 -c "import sys; sys.stdout.write('y\n' * 10000000)" >yes.yaml
+# A FIFO as the named file reads like any other input.  Its writer waits
+# for a reader, so it must not wait for ever if none comes.
 mkfifo fifo.yaml
-printf 'from: fifo\n' >fifo.yaml &
+limit 120 sh -c "printf 'from: fifo\n' >fifo.yaml" &
+writer=$!
 
 python3 "$check" "$bin" *.yaml || fails=1
-wait
+wait $writer || { echo "FAIL fifo.yaml: never read"; fails=1; }
 
 for f in deep_flow deep_block deep_map; do
 	"$bin" $f.yaml >/dev/null 2>err
