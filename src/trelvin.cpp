@@ -91,13 +91,9 @@ void print_cb(void *, const char *buf, size_t len)
 // output buffer that setting the print callback frees), and uses that
 // buffer without checking it: so memory running out here must end the
 // program before yajl sees a null pointer.
-void *gen_malloc(void *, size_t size)
+void *gen_malloc(void *ctx, size_t size)
 {
-	void *p = std::malloc(size);
-
-	if (!p)
-		die("trelvin: failed to initialize generator\n");
-	return p;
+	return gen_realloc(ctx, nullptr, size);
 }
 
 void *gen_realloc(void *, void *ptr, size_t size)
