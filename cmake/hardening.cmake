@@ -34,8 +34,13 @@ function(harden target)
   endif()
   # -Werror=format-security is refused without -Wformat.
   set(CMAKE_REQUIRED_FLAGS -Wformat)
-  foreach(flag -fstack-protector-strong -fstack-clash-protection
-               -fcf-protection -Wformat -Werror=format-security)
+  set(flags -fstack-protector-strong -fstack-clash-protection
+            -fcf-protection -Wformat -Werror=format-security)
+  # clang elsewhere takes this one with only a warning.
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+    list(APPEND flags -mbranch-protection=standard)
+  endif()
+  foreach(flag IN LISTS flags)
     string(MAKE_C_IDENTIFIER "TRELVIN_HAS${flag}" var)
     check_cxx_compiler_flag(${flag} ${var})
     if(${var})

@@ -72,8 +72,16 @@ if(DPKG_PARSECHANGELOG)
        "if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})\n  set(ENV{SOURCE_DATE_EPOCH} ${release_epoch})\nendif()\n")
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/CPackProjectConfig.cmake)
 endif()
-# The source tarball holds what git tracks, never a build or a cache.
+# The source tarball holds what git tracks, never a build, a cache or
+# cpack's own output.  cpack matches these against absolute paths, so each
+# is anchored at the source folder: a clone under /build/ must still be
+# packed whole.
 set(CPACK_SOURCE_GENERATOR TGZ)
-set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build[^/]*/" "/__pycache__/" "\\.pyc$")
+string(REGEX REPLACE "([][\\.*+?^$()|])" "\\\\\\1" top "${PROJECT_SOURCE_DIR}")
+string(REGEX REPLACE "([][\\.*+?^$()|])" "\\\\\\1" bin "${PROJECT_BINARY_DIR}")
+set(CPACK_SOURCE_IGNORE_FILES
+    "^${top}/\\.git(/|$)" "^${top}/build[^/]*/" "^${bin}/"
+    "^${top}/(.*/)?_CPack_Packages/" "^${top}/${PROJECT_NAME}[-_][^/]*\\.(tar\\.gz|deb)$"
+    "^${top}/(.*/)?__pycache__/" "\\.pyc$")
 set(CPACK_VERBATIM_VARIABLES ON)
 include(CPack)

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Installs into a scratch prefix and builds the Debian package as a
 # distribution would judge it: lintian without an error or a warning,
-# hardening-check content, and the same bytes when the source tarball is
-# built again in another directory.  Runs each installed binary on the
-# example.
+# hardening-check content, a source tarball of exactly the tracked files,
+# and the same bytes when the package is built again from that tarball
+# in another directory.  Runs each installed binary on the example.
 # usage: package.sh BUILD_DIR CASES_DIR VERSION DEB_ARCH [EMULATOR]
 build=$1 cases=$2 version=$3 arch=$4 runner=$5
 tmp=$(mktemp -d) || exit 1
@@ -40,30 +40,63 @@ dpkg-deb -x "$tmp/$deb" "$tmp/root" && runs "$tmp/root/usr/bin/trelvin"
 # lintian refuses to run as root without being told it may.
 tags=$(lintian --allow-root --tag-display-limit 0 "$tmp/$deb" 2>&1 | grep '^[EW]:')
 [ -z "$tags" ] || fail "lintian: $tags"
-# Debian 12's C start files carry no control-flow marking, so no program
-# linked there can show it; every other protection must be present.
+# The linker marks a program for control-flow (x86) or branch (AArch64)
+# protection only when every object carries the marking, the C library's
+# start files too; where they lack it no program can show it, so it is not
+# asked for.  Every other protection must be present.
+cxx=$(cache CMAKE_CXX_COMPILER)
+start_files_carry() {
+	for f in Scrt1.o crti.o crtn.o; do
+		readelf -n "$("$cxx" -print-file-name=$f)" 2>/dev/null | grep -q "feature: $1" || return 1
+	done
+}
+skip=
+start_files_carry 'IBT, SHSTK' ||
+	{ skip=--nocfprotection; echo "not asking for control-flow protection: the C start files lack the x86 IBT and SHSTK marking"; }
+# Older versions have no such check and no such option.
+if hardening-check --help 2>&1 | grep -q -e --nobranchprotection && ! start_files_carry 'BTI, PAC'; then
+	skip="$skip --nobranchprotection"
+	echo "not asking for branch protection: the C start files lack the AArch64 BTI and PAC marking"
+fi
 for bin in "$build/trelvin" "$tmp/root/usr/bin/trelvin"; do
-	hardening-check --nocfprotection "$bin" >"$tmp/log" 2>&1 ||
+	hardening-check $skip "$bin" >"$tmp/log" 2>&1 ||
 		fail "hardening-check: $(cat "$tmp/log")"
 done
 
-# The source tarball holds only tracked files; built again from it in
-# another directory, the package must come out byte for byte the same.
+# The source tarball holds exactly the tracked files, wherever the clone
+# lies and however often it is made: here from a clone under a build folder
+# (as Debian's build daemons lay sources out), twice from its top folder,
+# where the second run finds the first one's output, and once from its
+# build folder.
+top=$(cache CMAKE_HOME_DIRECTORY)
+tarball=trelvin-$version-Source.tar.gz
+listed() { tar -tzf "$1" | sed -n 's|^[^/]*/\(.*[^/]\)$|\1|p' | sort; }
+if ! git -C "$top" rev-parse 2>/dev/null; then
+	echo "skipped the source tarball's file list: not built from a git clone"
+elif git -C "$top" status --porcelain | grep -q .; then
+	echo "skipped the source tarball's file list: the tree has changes git does not track"
+else
+	git -C "$top" ls-files | sort >"$tmp/tracked"
+	clone=$tmp/build/trelvin-$version
+	{ git clone -q "$top" "$clone" &&
+		cmake -S "$clone" -B "$clone/build" -DBUILD_TESTING=OFF; } >"$tmp/log" 2>&1 ||
+		{ cat "$tmp/log"; exit 1; }
+	for dir in "$clone" "$clone" "$clone/build"; do
+		(cd "$dir" && cpack --config "$clone/build/CPackSourceConfig.cmake") >"$tmp/log" 2>&1 ||
+			{ cat "$tmp/log"; exit 1; }
+		listed "$dir/$tarball" >"$tmp/packed"
+		cmp -s "$tmp/packed" "$tmp/tracked" || fail "source tarball made in $dir holds" \
+			"$(wc -l <"$tmp/packed") files: $(diff "$tmp/tracked" "$tmp/packed" | grep '^[<>]' | head -5)"
+	done
+fi
+
+# Built again from the tarball in another directory, the package must come
+# out byte for byte the same.
 src=$tmp/other/trelvin-$version-Source
 mkdir "$tmp/other"
 cpack --config "$build/CPackSourceConfig.cmake" -B "$tmp/other" >"$tmp/log" 2>&1 || { cat "$tmp/log"; exit 1; }
-tar -xzf "$tmp/other/trelvin-$version-Source.tar.gz" -C "$tmp/other" || fail "source tarball"
-top=$(cache CMAKE_HOME_DIRECTORY)
-if git -C "$top" status --porcelain 2>/dev/null | grep -q .; then
-	echo "skipped the source tarball's file list: the tree has changes git does not track"
-elif git -C "$top" rev-parse 2>/dev/null; then
-	(cd "$src" && find . ! -type d | sed 's|^\./||' | sort) >"$tmp/packed"
-	git -C "$top" ls-files | sort >"$tmp/tracked"
-	cmp -s "$tmp/packed" "$tmp/tracked" ||
-		fail "source tarball: $(diff "$tmp/tracked" "$tmp/packed" | grep '^[<>]' | head -5)"
-else
-	echo "skipped the source tarball's file list: not built from a git clone"
-fi
+tar -xzf "$tmp/other/$tarball" -C "$tmp/other" || fail "source tarball"
+[ -f "$src/CMakeLists.txt" ] || { fail "the source tarball is empty"; exit 1; }
 cmake -S "$src" -B "$src/build" -DBUILD_TESTING=OFF \
 	-DCMAKE_BUILD_TYPE="$(cache CMAKE_BUILD_TYPE)" \
 	-DCMAKE_CXX_COMPILER="$(cache CMAKE_CXX_COMPILER)" \
