@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "sandbox.h"
 #include "scalar.h"
 
 #include <yaml.h>
@@ -44,6 +45,9 @@ int main(int argc, char *argv[])
 	// it comes.  Should stdio refuse the buffer, its own one works as well.
 	if (!isatty(STDOUT_FILENO))
 		(void)std::setvbuf(stdout, out_buf, _IOFBF, sizeof out_buf);
+	// Everything the conversion needs is open: hostile input meets a
+	// process that can open, run and reach nothing more.
+	enter_sandbox();
 	convert(in);
 	// Output that cannot be written must not pass for success.
 	if (std::fclose(stdout) != 0)

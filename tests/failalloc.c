@@ -102,17 +102,25 @@ void free(void *p)
 	real_free(p);
 }
 
-__attribute__((destructor)) static void report(void)
+static FILE *count_file;
+
+/* Opened at load, since the program's sandbox forbids opening at exit. */
+__attribute__((constructor)) static void open_count(void)
 {
 	const char *path = getenv("FAILALLOC_COUNT");
-	unsigned long n = calls;
-	FILE *f;
 
-	if (!path)
+	if (path && !(count_file = fopen(path, "w")))
+		abort();
+	calls = 0; /* the program's own allocations are what count */
+}
+
+__attribute__((destructor)) static void report(void)
+{
+	unsigned long n = calls;
+
+	if (!count_file)
 		return;
 	fail_at = 0;
-	if (!(f = fopen(path, "w")))
-		return;
-	fprintf(f, "%lu\n", n);
-	fclose(f);
+	fprintf(count_file, "%lu\n", n);
+	fclose(count_file);
 }
