@@ -10,14 +10,16 @@ cd "$tmp" || exit 1
 fails=0 total=0
 
 # expect NAME STATUS STDERR [ARG...]: runs with stdin from ./in and stdout
-# into ./out (or the redirection in $to); checks the status and stderr.
+# into ./out (or the redirection in $to); checks the status, and that
+# stderr is the line STDERR, newline included, or empty when it is.
 expect() {
-	name=$1 want=$2 err=$3
+	name=$1 want=$2
+	if [ -n "$3" ]; then printf '%s\n' "$3"; fi >expected
 	shift 3
 	eval '"$bin" "$@" <in 2>err' "${to:->out}"
 	got=$?
 	total=$((total + 1))
-	if [ "$got" != "$want" ] || [ "$(cat err)" != "$err" ]; then
+	if [ "$got" != "$want" ] || ! cmp -s err expected; then
 		echo "FAIL $name: status $got (want $want), stderr: $(cat err)"
 		fails=$((fails + 1))
 	fi
@@ -25,7 +27,8 @@ expect() {
 # output TEXT: the last run wrote exactly TEXT (printf format) to stdout.
 output() {
 	total=$((total + 1))
-	if [ "$(cat out)" != "$(printf "$1")" ]; then
+	printf "$1" >expected
+	if ! cmp -s out expected; then
 		echo "FAIL $name: stdout: $(cat out)"
 		fails=$((fails + 1))
 	fi
@@ -41,9 +44,9 @@ expect 'dash-named file' 1 "$usage" -x
 expect 'two arguments' 1 "$usage" in in; output ''
 expect 'three arguments' 1 "$usage" in in in
 expect 'dash-named file by path' 0 '' ./-x
-output '{\n  "x": 1\n}'
+output '{\n  "x": 1\n}\n'
 expect 'stdin' 0 ''
-output '{\n  "a": 1\n}'
+output '{\n  "a": 1\n}\n'
 expect 'empty argument' 1 'trelvin: No such file or directory' ''; output ''
 expect 'missing file' 1 'trelvin: No such file or directory' missing; output ''
 expect 'directory' 1 'trelvin: failed to parse event' .; output ''

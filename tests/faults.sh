@@ -34,9 +34,10 @@ wait $writer || { echo "FAIL fifo: never read"; fails=1; }
 
 python3 "$check" "$bin" *.yaml || fails=1
 
+printf 'trelvin: failed to emit value\n' >want
 for f in deep_flow deep_block deep_map; do
 	"$bin" $f.yaml >/dev/null 2>err
-	if [ $? != 1 ] || [ "$(cat err)" != 'trelvin: failed to emit value' ]; then
+	if [ $? != 1 ] || ! cmp -s err want; then
 		echo "FAIL $f: $(cat err)"
 		fails=1
 	fi
