@@ -17,8 +17,10 @@ bool is_num(const unsigned char *s, size_t len)
 {
 	size_t i = 0;
 
-	if (len == 0)
-		return false;
+	// gen_scalar has typed an empty scalar as null before it asks, but
+	// the grammar's first test stays, so that this holds for any text.
+	if (len == 0) // GCOVR_EXCL_LINE
+		return false; // GCOVR_EXCL_LINE
 	if (s[i] == '-' && ++i == len)
 		return false;
 	if (s[i] == '0') {
