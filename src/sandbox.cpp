@@ -20,8 +20,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-// The rights of later Landlock ABIs are stable kernel ABI, and the kernel
-// may know more of them than the headers the build found.
+// Landlock's values are stable kernel ABI, and the running kernel may know
+// more of it than the headers the build found: what they lack is defined
+// here.
 #ifndef LANDLOCK_CREATE_RULESET_VERSION
 #define LANDLOCK_CREATE_RULESET_VERSION (1U << 0)
 #endif
